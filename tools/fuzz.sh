@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs every fuzzer of the sanitised native build for SECONDS in all (split
+# evenly), each from its seed folders; findings go to build-native/fuzz/.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-60}
+list="$top/build-native/san/fuzzers.txt"
+[ -s "$list" ] || { echo "fuzz: no fuzzers built"; exit 0; }
+n=$(wc -l < "$list")
+each=$(( seconds / n )); [ $each -ge 5 ] || each=5
+status=0
+while read -r name seeds; do
+  work="$top/build-native/fuzz/$name"; mkdir -p "$work/corpus" "$work/artifacts"
+  echo "fuzz: $name for ${each}s"
+  # shellcheck disable=SC2086
+  if ! "$top/build-native/san/bin/$name" -max_total_time=$each -max_len=1048576 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$work/corpus" $seeds \
+        > "$work/log.txt" 2>&1; then
+    echo "fuzz: $name FOUND A FAULT; see $work/log.txt"; tail -40 "$work/log.txt"; status=1
+  else
+    grep -E 'stat::number_of_executed_units|Done [0-9]+ runs' "$work/log.txt" | tail -2 | sed 's/^/  /'
+  fi
+done < "$list"
+exit $status
