@@ -79,3 +79,16 @@ TEST(Sgi, RejectsBadFiles) {
   huge[6] = huge[7] = huge[8] = huge[9] = 0xFF;
   check(huge, CodecStatus::TooLarge);
 }
+
+TEST(Sgi, SixteenBitRleKeepsHighBytes) {
+  // 3 x 1 grey at 16 bits: a repeat of 2 words, then one literal word.
+  std::vector<uint8_t> body;
+  PutBe32(body, 512 + 8);
+  PutBe32(body, 10);
+  body.insert(body.end(), {0x00, 0x02, 0xAB, 0x12, 0x00, 0x81, 0x34, 0x56, 0x00, 0x00});
+  const auto f = Sgi(1, 2, 3, 1, 1, body);
+  Image img;
+  ASSERT_EQ(DecodeSgi(f.data(), f.size(), img), CodecStatus::Ok);
+  EXPECT_EQ(img.pixels, (std::vector<uint8_t>{0xAB, 0xAB, 0x34}));
+  EXPECT_EQ(img.fileBitCount, 16);
+}

@@ -101,7 +101,13 @@ void CheckVariants(imgcodecs::DecodeFn fn, const char* format, const std::vector
     SCOPED_TRACE(std::string(format) + " variant: " + v.name);
     const std::string path = TempPath(std::string(format) + "-" + std::to_string(index++) + "." + format);
     ASSERT_TRUE(Convert("'" + src + "' " + v.args + " " + format + ":'" + path + "'"));
-    const std::vector<uint8_t> ref = ReferenceRgba(path + refSuffix);
+    std::vector<uint8_t> ref;
+    if (v.fromSource) {
+      const std::string refPath = path + ".src.rgba";
+      if (Convert("'" + src + "' " + v.args + " -depth 8 rgba:'" + refPath + "'")) ref = ReadFile(refPath);
+    } else {
+      ref = ReferenceRgba(path + refSuffix);
+    }
     ASSERT_EQ(ref.size(), size_t(kPatternW) * kPatternH * 4);
     const std::vector<uint8_t> bytes = ReadFile(path);
     imgcodecs::Image img;

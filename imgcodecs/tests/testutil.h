@@ -47,7 +47,11 @@ struct Variant {
   const char* args;      // convert options placed before the output name
   int fileBitCount;
   int channels;
-  int tolerance = 0;     // per-channel difference allowed against ImageMagick's decode
+  int tolerance = 0;     // per-channel difference allowed against the reference
+  // Reference: ImageMagick's decode of the written file, or (where its reader
+  // is known to be wrong for the variant) the source picture with the same
+  // options applied.
+  bool fromSource = false;
 };
 
 // For each variant: writes pattern -> FORMAT with convert, decodes with fn,
