@@ -1,0 +1,3 @@
+#include "tipstate.h"
+
+TipState g_tipState;
