@@ -6,8 +6,10 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
   const char* usage = "usage: tipview FOLDER [icon|report|list] [--layout FILE] [--log FILE]";
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
-    if ((!strcmp(a, "--layout") || !strcmp(a, "--log")) && i + 1 < argc) {
-      (a[2] == 'l' && a[3] == 'a' ? options->layoutFile : options->logFile) = argv[++i];
+    if (!strcmp(a, "--layout") && i + 1 < argc) {
+      options->layoutFile = argv[++i];
+    } else if (!strcmp(a, "--log") && i + 1 < argc) {
+      options->logFile = argv[++i];
     } else if (!strcmp(a, "icon")) {
       options->view = View::Icon;
     } else if (!strcmp(a, "report")) {

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# make demo: the whole road on sample files of every extension, in a real
+# window. Under Xvfb, or on your own display when DISPLAY is set. Leaves a
+# screenshot of each tip in build/demo/ and a contact sheet build/demo/tips.png.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+: "${ZO_BUILD:=$top/build}" "${ZO_NATIVE_BUILD:=$top/build-native}"
+demo="$ZO_BUILD/demo"
+rm -rf "$demo/shots"
+mkdir -p "$demo"
+[ -n "${DISPLAY:-}" ] && export ZO_USE_DISPLAY=1
+bash "$top/tools/wine-session.sh" bash "$top/tools/road.sh" "$ZO_BUILD/win64/bin" "$demo" icon "$ZO_NATIVE_BUILD/rel/bin"
+status=$?
+shots=()
+for bmp in "$demo"/shots/*.bmp; do
+  [ -e "$bmp" ] || continue
+  name=$(basename "$bmp" .bmp)
+  convert "$bmp" "$demo/$name.png" && shots+=("$demo/$name.png")
+done
+if [ ${#shots[@]} -gt 0 ]; then
+  montage -label '%t' -geometry '+8+8' -tile 6x -background '#dddddd' "${shots[@]}" "$demo/tips.png"
+  echo "demo: ${#shots[@]} tips; contact sheet $demo/tips.png"
+fi
+exit $status
