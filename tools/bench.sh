@@ -15,4 +15,8 @@ if [ -e "${wine_benches[0]}" ]; then
   bash "$top/tools/wine-session.sh" bash -c '
     for b in "$@"; do echo "== $(basename "$b") (Wine, x86_64 build)"; "$WINE" "$b" || exit 1; done' _ "${wine_benches[@]}" || status=1
 fi
+if [ -f "$ZO_BUILD/win64/bin/tipbench.exe" ]; then
+  echo "== tip latency (Wine, x86_64 build)"
+  bash "$top/tools/wine-session.sh" bash "$top/tools/bench-tip.sh" "$ZO_BUILD/win64/bin" "$ZO_BUILD/bench" || status=1
+fi
 exit $status
