@@ -1,0 +1,108 @@
+#include "cache.h"
+
+namespace fpx {
+
+TileCache::~TileCache() {
+  for (size_t l = 0; l < index_.size(); l++) index_[l].reset();
+  for (size_t i = 0; i < slots_.size(); i++) slots_[i].px.reset();
+}
+
+FPXStatus TileCache::init(uint32_t levels, const uint32_t* counts) {
+  if (!index_.resize(levels)) return FPX_MEMORY_ALLOCATION_FAILED;
+  for (uint32_t l = 0; l < levels; l++) {
+    if (!index_[l].resize(counts[l])) return FPX_MEMORY_ALLOCATION_FAILED;
+    for (uint32_t t = 0; t < counts[l]; t++) index_[l][t] = -1;
+  }
+  return FPX_OK;
+}
+
+// Three quarters of the limit: the rest is left to the sector tables, the
+// compressed tile buffer and the JPEG decompressor.
+uint64_t TileCache::budget() const { return mem_stats().limit / 4 * 3; }
+
+void TileCache::unlink(int32_t i) {
+  Slot& s = slots_[i];
+  if (s.prev >= 0) slots_[s.prev].next = s.next; else head_ = s.next;
+  if (s.next >= 0) slots_[s.next].prev = s.prev; else tail_ = s.prev;
+  s.prev = s.next = -1;
+}
+
+void TileCache::push_front(int32_t i) {
+  Slot& s = slots_[i];
+  s.prev = -1;
+  s.next = head_;
+  if (head_ >= 0) slots_[head_].prev = i;
+  head_ = i;
+  if (tail_ < 0) tail_ = i;
+}
+
+void TileCache::evict(int32_t i) {
+  Slot& s = slots_[i];
+  unlink(i);
+  index_[s.level][s.tile] = -1;
+  bytes_ -= s.px.size();
+  s.px.reset();
+  free_.push(i);  // cannot fail: free_ has room for every slot (reserved on growth)
+}
+
+uint8_t* TileCache::find(uint32_t level, uint32_t tile) {
+  if (level >= index_.size() || tile >= index_[level].size()) return nullptr;
+  int32_t i = index_[level][tile];
+  if (i < 0) return nullptr;
+  if (head_ != i) {
+    unlink(i);
+    push_front(i);
+  }
+  return slots_[i].px.data();
+}
+
+FPXStatus TileCache::insert(uint32_t level, uint32_t tile, size_t bytes, uint8_t** out) {
+  if (level >= index_.size() || tile >= index_[level].size()) return FPX_INVALID_PARAMETER;
+  while (tail_ >= 0 && bytes_ + bytes > budget()) evict(tail_);
+  int32_t i;
+  if (free_.size() > 0) {
+    i = free_[free_.size() - 1];
+    free_.resize(free_.size() - 1);
+  } else {
+    if (slots_.size() >= 0x7FFFFFFF) return FPX_MEMORY_ALLOCATION_FAILED;
+    if (!slots_.reserve(slots_.size() + 1) || !free_.reserve(slots_.size() + 1))
+      return FPX_MEMORY_ALLOCATION_FAILED;
+    i = int32_t(slots_.size());
+    // Buf is moved bitwise on growth and zero bytes are an empty Buf.
+    slots_.resize(slots_.size() + 1);
+  }
+  Slot& s = slots_[i];
+  // Make room under the hard limit too, evicting more when needed.
+  while (!s.px.resize(bytes)) {
+    if (tail_ < 0) {
+      free_.push(i);
+      return FPX_MEMORY_ALLOCATION_FAILED;
+    }
+    evict(tail_);
+  }
+  s.level = level;
+  s.tile = tile;
+  s.prev = s.next = -1;
+  pending_ = i;
+  *out = s.px.data();
+  return FPX_OK;
+}
+
+void TileCache::commit() {
+  if (pending_ < 0) return;
+  Slot& s = slots_[pending_];
+  bytes_ += s.px.size();
+  index_[s.level][s.tile] = pending_;
+  push_front(pending_);
+  pending_ = -1;
+  decodes_++;
+}
+
+void TileCache::drop() {
+  if (pending_ < 0) return;
+  slots_[pending_].px.reset();
+  free_.push(pending_);
+  pending_ = -1;
+}
+
+}  // namespace fpx
