@@ -73,7 +73,7 @@ FPXStatus TileCache::insert(uint32_t level, uint32_t tile, size_t bytes, uint8_t
   }
   Slot& s = slots_[i];
   // Make room under the hard limit too, evicting more when needed.
-  while (!s.px.resize(bytes)) {
+  while (!s.px.resize_uninit(bytes)) {
     if (tail_ < 0) {
       free_.push(i);
       return FPX_MEMORY_ALLOCATION_FAILED;

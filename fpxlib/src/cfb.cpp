@@ -26,9 +26,27 @@ CompoundFile::~CompoundFile() {
   if (f_) fclose(f_);
 }
 
+const size_t kWindow = 64 * 1024;
+
 FPXStatus CompoundFile::read_at(uint64_t pos, size_t len, uint8_t* dst) {
   uint64_t end;
   if (!add_ok(pos, len, &end) || end > file_size_) return FPX_FILE_READ_ERROR;
+  if (pos >= win_pos_ && end <= win_pos_ + win_len_) {
+    memcpy(dst, win_.data() + (pos - win_pos_), len);
+    return FPX_OK;
+  }
+  if (len >= kWindow / 2 || win_.size() < kWindow) return raw_read(pos, len, dst);
+  size_t n = size_t(file_size_ - pos < kWindow ? file_size_ - pos : kWindow);
+  win_len_ = 0;
+  FPX_TRY(raw_read(pos, n, win_.data()));
+  win_pos_ = pos;
+  win_len_ = n;
+  memcpy(dst, win_.data(), len);
+  return FPX_OK;
+}
+
+FPXStatus CompoundFile::raw_read(uint64_t pos, size_t len, uint8_t* dst) {
+  uint64_t end = pos + len;
   if (pos != pos_ && seek64(f_, pos) != 0) {
     pos_ = UINT64_MAX;
     return FPX_FILE_READ_ERROR;
@@ -68,6 +86,8 @@ FPXStatus CompoundFile::chain(const Buf<uint32_t>& table, uint32_t start, uint64
 FPXStatus CompoundFile::open(const char* path) {
   f_ = fopen(path, "rb");
   if (!f_) return FPX_FILE_NOT_FOUND;
+  setvbuf(f_, nullptr, _IONBF, 0);  // reads are buffered by the window
+  if (!win_.resize_uninit(kWindow)) return FPX_MEMORY_ALLOCATION_FAILED;
   if (seek64(f_, 0) != 0) return FPX_FILE_READ_ERROR;
 #ifdef _WIN32
   if (_fseeki64(f_, 0, SEEK_END) != 0) return FPX_FILE_READ_ERROR;

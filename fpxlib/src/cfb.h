@@ -53,9 +53,16 @@ class CompoundFile {
   FPXStatus read_chain_range(const Buf<uint32_t>& chain, uint32_t unit, uint64_t off, size_t len,
                              uint8_t* dst);
 
+  FPXStatus raw_read(uint64_t pos, size_t len, uint8_t* dst);
+
   FILE* f_ = nullptr;
   uint64_t file_size_ = 0;
   uint64_t pos_ = UINT64_MAX;  // current file position, when known
+  // A read-ahead window over the file: tiles lie mostly in sequence, so
+  // small reads are served from it with one system read per window.
+  Buf<uint8_t> win_;
+  uint64_t win_pos_ = 0;
+  size_t win_len_ = 0;
   uint32_t shift_ = 9, ssz_ = 512;
   uint32_t mini_shift_ = 6, cutoff_ = 4096;
   uint32_t file_sectors_ = 0;

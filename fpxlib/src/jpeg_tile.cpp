@@ -51,7 +51,7 @@ bool defines_tables(ByteView s) {
 
 // Everything that can longjmp lives here; it holds no objects with destructors.
 int run_decode(JpegState* st, ByteView tile, ByteView tables, bool load_tables, bool convert,
-               uint32_t tw, uint32_t th, uint32_t nch, uint8_t* out) {
+               bool bgr, uint32_t tw, uint32_t th, uint32_t nch, uint8_t* out) {
   jpeg_decompress_struct* d = &st->d;
   if (setjmp(st->jb)) {
     jpeg_abort_decompress(d);
@@ -79,7 +79,7 @@ int run_decode(JpegState* st, ByteView tile, ByteView tables, bool load_tables, 
     case 1: d->jpeg_color_space = d->out_color_space = JCS_GRAYSCALE; break;
     case 3:
       d->jpeg_color_space = convert ? JCS_YCbCr : JCS_RGB;
-      d->out_color_space = JCS_RGB;
+      d->out_color_space = bgr ? JCS_EXT_BGR : JCS_RGB;
       break;
     case 4:
       // Four channels with conversion are stored as YCCK: libjpeg turns them
@@ -150,13 +150,13 @@ FPXStatus JpegDecoder::ensure() {
 }
 
 FPXStatus JpegDecoder::decode(ByteView tile, ByteView tables, uint32_t table_index, bool convert,
-                              uint32_t tw, uint32_t th, uint32_t nch, uint8_t* out) {
+                              bool bgr, uint32_t tw, uint32_t th, uint32_t nch, uint8_t* out) {
   FPX_TRY(ensure());
   if (tile.size() < 4) return FPX_TILE_DECODE_ERROR;
   bool load = table_index != 0 && st_->loaded != int64_t(table_index);
   if (table_index != 0 && load && tables.size() < 4) return FPX_TILE_DECODE_ERROR;
   bool own = table_index == 0 || defines_tables(tile);
-  if (run_decode(st_, tile, tables, load, convert, tw, th, nch, out) != 0) {
+  if (run_decode(st_, tile, tables, load, convert, bgr, tw, th, nch, out) != 0) {
     // Start afresh after an error: the decompressor's state is not trusted.
     destroy();
     return FPX_TILE_DECODE_ERROR;

@@ -25,8 +25,9 @@ class JpegDecoder {
   // Decodes one tile stream to tw x th pixels of nch interleaved bytes in
   // out. tables is the table set (index table_index) or an empty view when
   // the tile carries its own. convert: the stream holds YCbCr to be turned
-  // back into the channels' own values.
-  FPXStatus decode(ByteView tile, ByteView tables, uint32_t table_index, bool convert,
+  // back into the channels' own values. bgr: three channels R, G, B are
+  // written in the order B, G, R.
+  FPXStatus decode(ByteView tile, ByteView tables, uint32_t table_index, bool convert, bool bgr,
                    uint32_t tw, uint32_t th, uint32_t nch, uint8_t* out);
 
  private:

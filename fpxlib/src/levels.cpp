@@ -111,6 +111,8 @@ FPXStatus ImageFile::open(const char* path) {
         !contents.get_blob(base + 2, &colour))
       return FPX_INVALID_FORMAT;
     FPX_TRY(parse_colour(colour, &lv));
+    lv.bgr = lv.channels == 3 && lv.colours[0] == NIFRGB_R && lv.colours[1] == NIFRGB_G &&
+             lv.colours[2] == NIFRGB_B;
     uint32_t fmt;
     if (contents.get_uint(base + 3, &fmt) && fmt != 17) return FPX_UNSUPPORTED;
 

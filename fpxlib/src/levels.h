@@ -26,6 +26,13 @@ struct Level {
   uint32_t colour_space = 0;  // of the colour channels
   int32_t colours[4] = {0, 0, 0, 0};  // FPXComponentColor per channel
   bool uncalibrated = false;
+  // Decoded tiles of an R, G, B level are kept in B, G, R order, the order of
+  // the plug-in's bitmap rows, so that rows copy out whole.
+  bool bgr = false;
+  int32_t cached_colour(uint32_t i) const {
+    static const int32_t kBgr[3] = {NIFRGB_B, NIFRGB_G, NIFRGB_R};
+    return bgr ? kBgr[i] : colours[i];
+  }
   Stream data;
   Buf<TileEntry> tiles;
 };

@@ -53,6 +53,12 @@ class Buf {
     n_ = n;
     return true;
   }
+  // Resizes without zeroing new elements (the caller fills them).
+  bool resize_uninit(size_t n) {
+    if (n > cap_ && !reserve(cap_ > 0 && n < cap_ * 2 ? cap_ * 2 : n)) return false;
+    n_ = n;
+    return true;
+  }
   bool reserve(size_t n) {
     if (n <= cap_) return true;
     if (n > SIZE_MAX / sizeof(T)) return false;

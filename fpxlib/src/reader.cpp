@@ -44,13 +44,16 @@ struct Plan {
   uint32_t n;
   Op ops[FPX_MAX_COMPONENTS];
   bool need_ycc;      // some op uses the PhotoYCC-to-RGB conversion
+  bool fast3;         // three channels to three components, all 3 bytes apart
+  bool whole;         // every channel to its own component, interleaved exactly as cached
   uint32_t rgb[3];    // source channels of R, G, B (OP_LUMA_RGB)
   uint32_t ycc[3];    // source channels of Y, C1, C2
 };
 
+// The channel of decoded (cached) tiles that holds colour c, or -1.
 int find_colour(const Level& lv, int32_t c) {
   for (uint32_t i = 0; i < lv.channels; i++)
-    if (lv.colours[i] == c) return int(i);
+    if (lv.cached_colour(i) == c) return int(i);
   return -1;
 }
 
@@ -113,13 +116,48 @@ FPXStatus make_plan(const Level& lv, const FPXImageDesc* d, Plan* p) {
         return FPX_UNSUPPORTED;
     }
   }
+  p->fast3 = lv.channels == 3 && p->n == 3;
+  for (uint32_t k = 0; k < p->n; k++)
+    if (p->ops[k].kind != OP_CHAN || p->ops[k].col != 3) p->fast3 = false;
+  p->whole = p->n == lv.channels;
+  const uintptr_t start0 = uintptr_t(p->ops[0].base) - p->ops[0].chan;
+  for (uint32_t k = 0; k < p->n && p->whole; k++) {
+    const Op& o = p->ops[k];
+    p->whole = o.kind == OP_CHAN && o.col == int64_t(lv.channels) && o.line == p->ops[0].line &&
+               uintptr_t(o.base) - o.chan == start0;
+  }
   return FPX_OK;
+}
+
+// Three channels copied to three components that are 3 bytes apart: the
+// plug-in's RGB-to-BGR row.
+void emit3(const uint8_t* src, uint32_t n, uint8_t* d0, uint8_t* d1, uint8_t* d2, uint32_t c0,
+           uint32_t c1, uint32_t c2) {
+  for (uint32_t i = 0; i < n; i++, src += 3) {
+    d0[3 * i] = src[c0];
+    d1[3 * i] = src[c1];
+    d2[3 * i] = src[c2];
+  }
 }
 
 // Writes n pixels of a decoded tile row to the descriptor's buffers at
 // rectangle position (x, y).
 void emit_run(const Plan& p, const uint8_t* src, uint32_t nch, uint32_t n, uint32_t x,
               uint32_t y) {
+  if (p.whole) {
+    const Op& o = p.ops[0];
+    uint8_t* d = reinterpret_cast<uint8_t*>(uintptr_t(o.base) - o.chan) + int64_t(y) * o.line +
+                 int64_t(x) * nch;
+    memcpy(d, src, size_t(n) * nch);
+    return;
+  }
+  if (p.fast3) {
+    const Op* o = p.ops;
+    emit3(src, n, o[0].base + int64_t(y) * o[0].line + int64_t(x) * 3,
+          o[1].base + int64_t(y) * o[1].line + int64_t(x) * 3,
+          o[2].base + int64_t(y) * o[2].line + int64_t(x) * 3, o[0].chan, o[1].chan, o[2].chan);
+    return;
+  }
   uint8_t rgb[3 * 1024];
   if (p.need_ycc) photoycc_to_rgb(src, nch, p.ycc, n, rgb);
   for (uint32_t k = 0; k < p.n; k++) {
