@@ -105,9 +105,9 @@ CodecStatus Decode(const uint8_t* data, size_t size, Image& out) {
     }
     Rgba c;
     if (kind == 1) {
-      unsigned index = pixelBytes == 2 ? unsigned(p[0] | (p[1] << 8)) : p[0];
+      const unsigned entry = pixelBytes == 2 ? unsigned(p[0] | (p[1] << 8)) : p[0];
       // Entries outside the map show as black rather than failing the picture.
-      c = (index >= mapFirst && index - mapFirst < palette.size()) ? palette[index - mapFirst] : Rgba{0, 0, 0, 255};
+      c = (entry >= mapFirst && entry - mapFirst < palette.size()) ? palette[entry - mapFirst] : Rgba{0, 0, 0, 255};
     } else {
       c = ColourFrom(p, pixelBytes);
     }
