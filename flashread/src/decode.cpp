@@ -5,10 +5,7 @@
 #include "fpx_open.h"
 #include "resample.h"
 
-namespace {
-
-// Reads the whole image row by row straight into the block's stored rows:
-// stored row i is image row H - 1 - i (rows count from the top). Row
+// Stored row i is image row H - 1 - i (rows count from the top). Row
 // failures leave that row as the zero-filled block had it.
 void DecodeRows(FPXImage* image, uint8_t* block, const DecodeLayout& layout) {
   FPX_SetResampleMethod(FPX_LINEAR_INTERPOLATION);
@@ -22,8 +19,6 @@ void DecodeRows(FPXImage* image, uint8_t* block, const DecodeLayout& layout) {
     FPX_ReadImageRectangle(image, 0, y, lastColumn, y, fullResolution, &desc);
   }
 }
-
-}  // namespace
 
 MemHandle LoadFlashPixDib(const char* fileName, const DibLoadRequest* request, DibImageInfo* info) {
   FpxOpening opening;
