@@ -16,9 +16,17 @@ FPXStatus TileCache::init(uint32_t levels, const uint32_t* counts) {
   return FPX_OK;
 }
 
-// Three quarters of the limit: the rest is left to the sector tables, the
-// compressed tile buffer and the JPEG decompressor.
-uint64_t TileCache::budget() const { return mem_stats().limit / 4 * 3; }
+// What the limit leaves beside everything else the reader holds, less room
+// for the compressed tile buffer to grow, and at most three quarters of the
+// limit.
+uint64_t TileCache::budget() const {
+  const MemStats& m = mem_stats();
+  const uint64_t others = m.used > bytes_ ? m.used - bytes_ : 0;
+  const uint64_t headroom = 256 * 1024;
+  if (others + headroom >= m.limit) return 0;
+  uint64_t b = m.limit - others - headroom;
+  return b < m.limit / 4 * 3 ? b : m.limit / 4 * 3;
+}
 
 void TileCache::unlink(int32_t i) {
   Slot& s = slots_[i];

@@ -123,6 +123,8 @@ void JpegDecoder::destroy() {
   st_ = nullptr;
 }
 
+FPXStatus JpegDecoder::prepare() { return ensure(); }
+
 FPXStatus JpegDecoder::ensure() {
   if (st_) return FPX_OK;
   if (!mem_acquire(kJpegWorkBytes + sizeof(JpegState))) return FPX_MEMORY_ALLOCATION_FAILED;
@@ -157,8 +159,9 @@ FPXStatus JpegDecoder::decode(ByteView tile, ByteView tables, uint32_t table_ind
   if (table_index != 0 && load && tables.size() < 4) return FPX_TILE_DECODE_ERROR;
   bool own = table_index == 0 || defines_tables(tile);
   if (run_decode(st_, tile, tables, load, convert, bgr, tw, th, nch, out) != 0) {
-    // Start afresh after an error: the decompressor's state is not trusted.
-    destroy();
+    // run_decode has aborted the decompression, which leaves the object
+    // ready for the next stream; its tables are reloaded then.
+    st_->loaded = -1;
     return FPX_TILE_DECODE_ERROR;
   }
   st_->loaded = own ? -1 : int64_t(table_index);

@@ -27,6 +27,9 @@ class JpegDecoder {
   // the tile carries its own. convert: the stream holds YCbCr to be turned
   // back into the channels' own values. bgr: three channels R, G, B are
   // written in the order B, G, R.
+  // Creates the decompressor now (it is charged to the memory accounting
+  // once, for the life of the image).
+  FPXStatus prepare();
   FPXStatus decode(ByteView tile, ByteView tables, uint32_t table_index, bool convert, bool bgr,
                    uint32_t tw, uint32_t th, uint32_t nch, uint8_t* out);
 

@@ -269,6 +269,12 @@ FPXStatus open_image(const char* path, const char* storage, uint32_t* width, uin
       counts[l] = uint32_t(im->file.levels[l].tiles.size());
     s = im->cache.init(uint32_t(im->file.levels.size()), counts);
   }
+  bool any_jpeg = false;
+  for (size_t l = 0; s == FPX_OK && l < im->file.levels.size(); l++) {
+    const Level& lv = im->file.levels[l];
+    for (size_t t = 0; t < lv.tiles.size() && !any_jpeg; t++) any_jpeg = lv.tiles[t].compression == COMP_JPEG;
+  }
+  if (s == FPX_OK && any_jpeg) s = im->jpeg.prepare();
   if (s != FPX_OK) {
     delete im;
     mem_release(sizeof(FPXImage));
