@@ -3,16 +3,29 @@
 namespace fpx {
 
 TileCache::~TileCache() {
-  for (size_t l = 0; l < index_.size(); l++) index_[l].reset();
-  for (size_t i = 0; i < slots_.size(); i++) slots_[i].px.reset();
+  for (size_t i = 0; i < slots_.size(); i++) free_pixels(slots_[i]);
+}
+
+void TileCache::free_pixels(Slot& s) {
+  if (s.px) {
+    free(s.px);
+    mem_release(s.bytes);
+  }
+  s.px = nullptr;
+  s.bytes = 0;
 }
 
 FPXStatus TileCache::init(uint32_t levels, const uint32_t* counts) {
-  if (!index_.resize(levels)) return FPX_MEMORY_ALLOCATION_FAILED;
+  if (!level_start_.resize(levels) || !level_tiles_.resize(levels)) return FPX_MEMORY_ALLOCATION_FAILED;
+  uint64_t total = 0;
   for (uint32_t l = 0; l < levels; l++) {
-    if (!index_[l].resize(counts[l])) return FPX_MEMORY_ALLOCATION_FAILED;
-    for (uint32_t t = 0; t < counts[l]; t++) index_[l][t] = -1;
+    level_start_[l] = uint32_t(total);
+    level_tiles_[l] = counts[l];
+    total += counts[l];
+    if (total > 0x7FFFFFFF) return FPX_INVALID_FORMAT;
   }
+  if (!index_.resize_uninit(size_t(total))) return FPX_MEMORY_ALLOCATION_FAILED;
+  for (size_t i = 0; i < total; i++) index_[i] = -1;
   return FPX_OK;
 }
 
@@ -47,25 +60,25 @@ void TileCache::push_front(int32_t i) {
 void TileCache::evict(int32_t i) {
   Slot& s = slots_[i];
   unlink(i);
-  index_[s.level][s.tile] = -1;
-  bytes_ -= s.px.size();
-  s.px.reset();
+  index_[level_start_[s.level] + s.tile] = -1;
+  bytes_ -= s.bytes;
+  free_pixels(s);
   free_.push(i);  // cannot fail: free_ has room for every slot (reserved on growth)
 }
 
 uint8_t* TileCache::find(uint32_t level, uint32_t tile) {
-  if (level >= index_.size() || tile >= index_[level].size()) return nullptr;
-  int32_t i = index_[level][tile];
+  if (level >= level_start_.size() || tile >= level_tiles_[level]) return nullptr;
+  int32_t i = index_[level_start_[level] + tile];
   if (i < 0) return nullptr;
   if (head_ != i) {
     unlink(i);
     push_front(i);
   }
-  return slots_[i].px.data();
+  return slots_[i].px;
 }
 
 FPXStatus TileCache::insert(uint32_t level, uint32_t tile, size_t bytes, uint8_t** out) {
-  if (level >= index_.size() || tile >= index_[level].size()) return FPX_INVALID_PARAMETER;
+  if (level >= level_start_.size() || tile >= level_tiles_[level]) return FPX_INVALID_PARAMETER;
   while (tail_ >= 0 && bytes_ + bytes > budget()) evict(tail_);
   int32_t i;
   if (free_.size() > 0) {
@@ -76,31 +89,36 @@ FPXStatus TileCache::insert(uint32_t level, uint32_t tile, size_t bytes, uint8_t
     if (!slots_.reserve(slots_.size() + 1) || !free_.reserve(slots_.size() + 1))
       return FPX_MEMORY_ALLOCATION_FAILED;
     i = int32_t(slots_.size());
-    // Buf is moved bitwise on growth and zero bytes are an empty Buf.
-    slots_.resize(slots_.size() + 1);
+    slots_.resize(slots_.size() + 1);  // zeroed: no pixels
   }
   Slot& s = slots_[i];
   // Make room under the hard limit too, evicting more when needed.
-  while (!s.px.resize_uninit(bytes)) {
+  while (true) {
+    if (mem_acquire(bytes)) {
+      s.px = static_cast<uint8_t*>(malloc(bytes ? bytes : 1));
+      if (s.px) break;
+      mem_release(bytes);
+    }
     if (tail_ < 0) {
       free_.push(i);
       return FPX_MEMORY_ALLOCATION_FAILED;
     }
     evict(tail_);
   }
+  s.bytes = bytes;
   s.level = level;
   s.tile = tile;
   s.prev = s.next = -1;
   pending_ = i;
-  *out = s.px.data();
+  *out = s.px;
   return FPX_OK;
 }
 
 void TileCache::commit() {
   if (pending_ < 0) return;
   Slot& s = slots_[pending_];
-  bytes_ += s.px.size();
-  index_[s.level][s.tile] = pending_;
+  bytes_ += s.bytes;
+  index_[level_start_[s.level] + s.tile] = pending_;
   push_front(pending_);
   pending_ = -1;
   decodes_++;
@@ -108,7 +126,7 @@ void TileCache::commit() {
 
 void TileCache::drop() {
   if (pending_ < 0) return;
-  slots_[pending_].px.reset();
+  free_pixels(slots_[pending_]);
   free_.push(pending_);
   pending_ = -1;
 }

@@ -26,16 +26,19 @@ class TileCache {
 
  private:
   struct Slot {
-    Buf<uint8_t> px;
+    uint8_t* px;  // malloc'ed, `bytes` long, charged to the accounting
+    size_t bytes;
     uint32_t level, tile;
     int32_t prev, next;
   };
+  void free_pixels(Slot& s);
   void unlink(int32_t i);
   void push_front(int32_t i);
   void evict(int32_t i);
   uint64_t budget() const;
 
-  Buf<Buf<int32_t>> index_;  // per level: tile -> slot or -1
+  Buf<int32_t> index_;        // (level start + tile) -> slot or -1
+  Buf<uint32_t> level_start_, level_tiles_;
   Buf<Slot> slots_;
   Buf<int32_t> free_;
   int32_t head_ = -1, tail_ = -1;

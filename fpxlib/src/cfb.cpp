@@ -105,8 +105,8 @@ FPXStatus CompoundFile::open(const char* path) {
   FPX_TRY(read_at(0, 512, hb));
   ByteView h(hb, sizeof hb);
   if (memcmp(hb, kMagic, 8) != 0) return FPX_INVALID_FORMAT;
-  uint16_t major, order, sshift, mshift;
-  uint32_t nfat, dir_start, cutoff, mfat_start, nmfat, difat_start, ndifat;
+  uint16_t major = 0, order = 0, sshift = 0, mshift = 0;
+  uint32_t nfat = 0, dir_start = 0, cutoff = 0, mfat_start = 0, nmfat = 0, difat_start = 0, ndifat = 0;
   h.u16(0x1A, &major);
   h.u16(0x1C, &order);
   h.u16(0x1E, &sshift);
@@ -135,7 +135,7 @@ FPXStatus CompoundFile::open(const char* path) {
   Buf<uint32_t> fat_secs;
   if (!fat_secs.reserve(nfat)) return FPX_MEMORY_ALLOCATION_FAILED;
   for (uint32_t i = 0; i < 109 && fat_secs.size() < nfat; i++) {
-    uint32_t v;
+    uint32_t v = 0;
     h.u32(0x4C + 4 * i, &v);
     fat_secs.push(v);
   }
@@ -147,7 +147,7 @@ FPXStatus CompoundFile::open(const char* path) {
     FPX_TRY(read_sector(d, sec.data()));
     ByteView sv(sec.data(), ssz_);
     for (uint32_t i = 0; i + 1 < per && fat_secs.size() < nfat; i++) {
-      uint32_t v;
+      uint32_t v = 0;
       sv.u32(4 * i, &v);
       fat_secs.push(v);
     }
@@ -177,7 +177,7 @@ FPXStatus CompoundFile::open(const char* path) {
     for (uint32_t j = 0; j < per_dir; j++) {
       DirEntry& e = dir_[i * per_dir + j];
       size_t o = 128 * j;
-      uint16_t nl;
+      uint16_t nl = 0;
       sv.u16(o + 0x40, &nl);
       e.name_len = (nl >= 2 && nl <= 64) ? nl / 2 - 1 : 0;
       for (int k = 0; k < 32; k++) sv.u16(o + 2 * k, &e.name[k]);

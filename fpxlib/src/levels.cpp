@@ -101,7 +101,7 @@ FPXStatus ImageFile::open(const char* path) {
     if (contents.find(0x02000000u | (r << 16))) numbers[found++] = r;
   }
   if (found != nlev) return FPX_INVALID_FORMAT;
-  if (!levels.resize(nlev)) return FPX_MEMORY_ALLOCATION_FAILED;
+  if (!levels.create(nlev)) return FPX_MEMORY_ALLOCATION_FAILED;
   for (uint32_t i = 0; i < nlev; i++) {
     Level& lv = levels[i];
     const uint32_t r = numbers[i];
@@ -150,7 +150,7 @@ FPXStatus ImageFile::open(const char* path) {
     if (!lv.tiles.resize(ntiles)) return FPX_MEMORY_ALLOCATION_FAILED;
     for (uint32_t t = 0; t < ntiles; t++) {
       size_t o = size_t(tstart) + size_t(t) * elen;
-      uint32_t off;
+      uint32_t off = 0;
       TileEntry& e = lv.tiles[t];
       h.u32(o, &off);
       h.u32(o + 4, &e.size);

@@ -41,17 +41,10 @@ struct ImageFile {
   CompoundFile cf;
   Buf<uint8_t> contents_bytes;  // the "\005Image Contents" stream
   PropertySet contents;
-  Buf<Level> levels;  // 0 = smallest
+  ObjArray<Level> levels;  // 0 = smallest
   uint32_t width = 0, height = 0;
 
   ImageFile() = default;
-  ~ImageFile() {
-    // Buf does not run element destructors; release each level's buffers.
-    for (size_t i = 0; i < levels.size(); i++) {
-      levels[i].data.chain.reset();
-      levels[i].tiles.reset();
-    }
-  }
   ImageFile(const ImageFile&) = delete;
   ImageFile& operator=(const ImageFile&) = delete;
 

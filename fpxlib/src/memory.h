@@ -8,6 +8,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <new>
+#include <type_traits>
+
 namespace fpx {
 
 struct MemStats {
@@ -24,6 +27,8 @@ void mem_release(size_t n);
 // accounting. Allocation failures and limit refusals return false.
 template <class T>
 class Buf {
+  static_assert(std::is_trivially_copyable<T>::value, "Buf holds plain data only");
+
  public:
   Buf() = default;
   Buf(const Buf&) = delete;
@@ -87,6 +92,44 @@ class Buf {
  private:
   T* p_ = nullptr;
   size_t n_ = 0, cap_ = 0;
+};
+
+// A fixed-size array of objects with constructors and destructors, charged
+// to the accounting.
+template <class T>
+class ObjArray {
+ public:
+  ObjArray() = default;
+  ObjArray(const ObjArray&) = delete;
+  ObjArray& operator=(const ObjArray&) = delete;
+  ~ObjArray() { reset(); }
+  void reset() {
+    if (p_) {
+      delete[] p_;
+      mem_release(n_ * sizeof(T));
+    }
+    p_ = nullptr;
+    n_ = 0;
+  }
+  bool create(size_t n) {
+    reset();
+    if (n == 0) return true;
+    if (n > SIZE_MAX / sizeof(T) || !mem_acquire(n * sizeof(T))) return false;
+    p_ = new (std::nothrow) T[n];
+    if (!p_) {
+      mem_release(n * sizeof(T));
+      return false;
+    }
+    n_ = n;
+    return true;
+  }
+  size_t size() const { return n_; }
+  T& operator[](size_t i) { return p_[i]; }
+  const T& operator[](size_t i) const { return p_[i]; }
+
+ private:
+  T* p_ = nullptr;
+  size_t n_ = 0;
 };
 
 }  // namespace fpx

@@ -23,7 +23,8 @@ FPXStatus PropertySet::parse(ByteView b) {
   if (!props_.reserve(count)) return FPX_MEMORY_ALLOCATION_FAILED;
   for (uint32_t i = 0; i < count; i++) {
     Property p;
-    uint32_t off;
+    uint32_t off = 0;
+    p.id = 0;
     sec.u32(8 + 8 * size_t(i), &p.id);
     sec.u32(12 + 8 * size_t(i), &off);
     if (!sec.u32(off, &p.type)) return FPX_INVALID_FORMAT;
