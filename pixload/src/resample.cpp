@@ -27,17 +27,18 @@ void FlattenOverWhite(Pixels& p) {
 
 namespace {
 
-// Source spans [first, end) of each destination index; never empty.
-std::vector<int> Spans(int src, int dst) {
-  std::vector<int> edges(size_t(dst) + 1);
-  for (int i = 0; i <= dst; ++i) edges[size_t(i)] = int(int64_t(i) * src / dst);
-  for (int i = 0; i < dst; ++i) {
-    if (edges[size_t(i) + 1] <= edges[size_t(i)]) edges[size_t(i) + 1] = edges[size_t(i)] + 1;
-    if (edges[size_t(i) + 1] > src) edges[size_t(i) + 1] = src;
-    if (edges[size_t(i)] >= src) edges[size_t(i)] = src - 1;
+// Source spans [first[i], end[i]) of each destination index: the source
+// pixels it covers when reducing, the nearest one when enlarging.
+struct Spans {
+  std::vector<int> first, end;
+  Spans(int src, int dst) : first(size_t(dst)), end(size_t(dst)) {
+    for (int i = 0; i < dst; ++i) {
+      const int a = int(int64_t(i) * src / dst), b = int(int64_t(i + 1) * src / dst);
+      first[size_t(i)] = a;
+      end[size_t(i)] = b > a ? b : a + 1;
+    }
   }
-  return edges;
-}
+};
 
 }  // namespace
 
@@ -52,17 +53,17 @@ void Resample(const Pixels& src, int dw, int dh, uint8_t* dstTop, ptrdiff_t rowS
     }
     return;
   }
-  const std::vector<int> xs = Spans(src.width, dw), ys = Spans(src.height, dh);
+  const Spans xs(src.width, dw), ys(src.height, dh);
   std::vector<uint64_t> sums(size_t(dw) * size_t(ch));
   for (int y = 0; y < dh; ++y) {
-    const int y0 = ys[size_t(y)], y1 = ys[size_t(y) + 1];
+    const int y0 = ys.first[size_t(y)], y1 = ys.end[size_t(y)];
     for (auto& v : sums) v = 0;
     for (int sy = y0; sy < y1; ++sy) {
       const uint8_t* s = src.row(sy);
       uint64_t* acc = sums.data();
       for (int x = 0; x < dw; ++x, acc += ch) {
-        const uint8_t* p = s + size_t(xs[size_t(x)]) * size_t(ch);
-        const uint8_t* e = s + size_t(xs[size_t(x) + 1]) * size_t(ch);
+        const uint8_t* p = s + size_t(xs.first[size_t(x)]) * size_t(ch);
+        const uint8_t* e = s + size_t(xs.end[size_t(x)]) * size_t(ch);
         for (; p < e; p += ch)
           for (int c = 0; c < ch; ++c) acc[c] += p[c];
       }
@@ -70,7 +71,7 @@ void Resample(const Pixels& src, int dw, int dh, uint8_t* dstTop, ptrdiff_t rowS
     uint8_t* d = dstTop + rowStep * y;
     const uint64_t* acc = sums.data();
     for (int x = 0; x < dw; ++x, acc += ch, d += ch) {
-      const uint64_t n = uint64_t(xs[size_t(x) + 1] - xs[size_t(x)]) * uint64_t(y1 - y0);
+      const uint64_t n = uint64_t(xs.end[size_t(x)] - xs.first[size_t(x)]) * uint64_t(y1 - y0);
       for (int c = 0; c < ch; ++c) d[c] = uint8_t((acc[c] + n / 2) / n);
     }
   }

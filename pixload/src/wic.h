@@ -47,7 +47,8 @@ bool OpenWicDecoder(const std::vector<uint8_t>& bytes, Com<IWICImagingFactory>& 
 int WicBitsPerPixel(IWICImagingFactory* factory, const GUID& format);
 
 // Copies a whole source (no sub-rectangles: Wine fails those for 1- and 2-bit
-// indexed frames) converted to 32bppBGRA, or 8bppGray when grey is set.
+// indexed frames) converted to 32bppBGRA; with grey set, reduced to one
+// channel afterwards.
 bool CopyWicPixels(IWICImagingFactory* factory, IWICBitmapSource* source, bool grey, Pixels& out);
 
 // BMP, PNG, TIFF: the first frame, reduced by the WIC scaler when the box is

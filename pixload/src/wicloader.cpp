@@ -46,23 +46,32 @@ bool CopyWicPixels(IWICImagingFactory* factory, IWICBitmapSource* source, bool g
   UINT w = 0, h = 0;
   if (FAILED(source->GetSize(&w, &h)) || w == 0 || h == 0 || uint64_t(w) * h > uint64_t(kMaxDecodedPixels))
     return false;
-  const GUID want = grey ? GUID_WICPixelFormat8bppGray : GUID_WICPixelFormat32bppBGRA;
+  // Always through 32bppBGRA: Wine's converter has no way from 1-bit grey
+  // to 8bppGray, but every format reaches BGRA.
   WICPixelFormatGUID have;
   if (FAILED(source->GetPixelFormat(&have))) return false;
   Com<IWICFormatConverter> conv;
   IWICBitmapSource* from = source;
-  if (!IsEqualGUID(have, want)) {
+  if (!IsEqualGUID(have, GUID_WICPixelFormat32bppBGRA)) {
     if (FAILED(factory->CreateFormatConverter(conv.out())) ||
-        FAILED(conv->Initialize(source, want, WICBitmapDitherTypeNone, nullptr, 0.0,
+        FAILED(conv->Initialize(source, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                 WICBitmapPaletteTypeCustom)))
       return false;
     from = conv.get();
   }
   out.width = int(w);
   out.height = int(h);
-  out.channels = grey ? 1 : 4;
+  out.channels = 4;
   out.data.assign(out.stride() * h, 0);
-  return SUCCEEDED(from->CopyPixels(nullptr, UINT(out.stride()), UINT(out.data.size()), out.data.data()));
+  if (FAILED(from->CopyPixels(nullptr, UINT(out.stride()), UINT(out.data.size()), out.data.data()))) return false;
+  if (grey) {
+    // One channel: the green of the grey.
+    const size_t n = size_t(w) * h;
+    for (size_t i = 0; i < n; ++i) out.data[i] = out.data[4 * i + 1];
+    out.data.resize(n);
+    out.channels = 1;
+  }
+  return true;
 }
 
 MemHandle LoadWithWic(const char* path, const DibLoadRequest* request, DibImageInfo* info) {
@@ -84,16 +93,17 @@ MemHandle LoadWithWic(const char* path, const DibLoadRequest* request, DibImageI
   int fw = 0, fh = 0;
   if (!FittedSize(w, h, BoxOf(request), grey ? 8 : 24, &fw, &fh)) return 0;
 
-  // Reduce through WIC's scaler (after the conversion, so that it reads whole
-  // rows of a converted frame); enlarge ourselves.
+  // Reduce through WIC's scaler, after the conversion; enlarge ourselves.
+  // Frames of fewer than 8 bits go whole through the converter and are
+  // reduced by us: Wine fails partial copies of them.
+  const int bits = WicBitsPerPixel(factory.get(), format);
   Com<IWICFormatConverter> conv;
   Com<IWICBitmapScaler> scaler;
   IWICBitmapSource* source = frame.get();
-  if (uint64_t(fw) * fh < uint64_t(w) * h) {
-    const GUID want = grey ? GUID_WICPixelFormat8bppGray : GUID_WICPixelFormat32bppBGRA;
-    if (!IsEqualGUID(format, want)) {
+  if (uint64_t(fw) * fh < uint64_t(w) * h && bits >= 8) {
+    if (!IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA)) {
       if (FAILED(factory->CreateFormatConverter(conv.out())) ||
-          FAILED(conv->Initialize(frame.get(), want, WICBitmapDitherTypeNone, nullptr, 0.0,
+          FAILED(conv->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                   WICBitmapPaletteTypeCustom)))
         return 0;
       source = conv.get();
@@ -105,7 +115,6 @@ MemHandle LoadWithWic(const char* path, const DibLoadRequest* request, DibImageI
   }
   Pixels pixels;
   if (!CopyWicPixels(factory.get(), source, grey, pixels)) return 0;
-  const int bits = WicBitsPerPixel(factory.get(), format);
   FillInfo(info, w, h, bits ? bits : grey ? 8 : 32, 0);
   return BuildPackedDib(pixels, fw, fh);
 }
