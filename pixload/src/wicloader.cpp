@@ -93,21 +93,14 @@ MemHandle LoadWithWic(const char* path, const DibLoadRequest* request, DibImageI
   int fw = 0, fh = 0;
   if (!FittedSize(w, h, BoxOf(request), grey ? 8 : 24, &fw, &fh)) return 0;
 
-  // Reduce through WIC's scaler, after the conversion; enlarge ourselves.
-  // Frames of fewer than 8 bits go whole through the converter and are
-  // reduced by us: Wine fails partial copies of them.
+  // Reduce through WIC's scaler on the frame as decoded, so that only the
+  // reduced picture is converted; enlarge ourselves. Frames of fewer than 8
+  // bits go whole through the converter and are reduced by us: Wine fails
+  // partial copies of them.
   const int bits = WicBitsPerPixel(factory.get(), format);
-  Com<IWICFormatConverter> conv;
   Com<IWICBitmapScaler> scaler;
   IWICBitmapSource* source = frame.get();
   if (uint64_t(fw) * fh < uint64_t(w) * h && bits >= 8) {
-    if (!IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA)) {
-      if (FAILED(factory->CreateFormatConverter(conv.out())) ||
-          FAILED(conv->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                  WICBitmapPaletteTypeCustom)))
-        return 0;
-      source = conv.get();
-    }
     if (FAILED(factory->CreateBitmapScaler(scaler.out())) ||
         FAILED(scaler->Initialize(source, UINT(fw), UINT(fh), WICBitmapInterpolationModeFant)))
       return 0;
