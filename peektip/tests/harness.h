@@ -142,7 +142,9 @@ struct Received {
 
 // A top-level window at a fixed place with a SysListView32 filling it, in the
 // view the test asks for, with an image list so that icon view hit tests
-// find items. Mouse messages that reach the list view are recorded and kept
+// find items. It is activated, as a folder window is when the user hovers
+// over it: a capture taken by a thread in the background sees the mouse only
+// over that thread's windows. Mouse messages that reach the list view are recorded and kept
 // from it, so that it starts no drag loop of its own.
 class ListViewWindow {
  public:
@@ -155,7 +157,7 @@ class ListViewWindow {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = "PtHost";
     RegisterClassA(&wc);
-    frame_ = CreateWindowExA(WS_EX_TOPMOST, "PtHost", "host", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+    frame_ = CreateWindowExA(WS_EX_TOPMOST, "PtHost", "host", WS_POPUP, x, y, w, h, nullptr, nullptr,
                              wc.hInstance, nullptr);
     list_ = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | view, 0, 0, w, h, frame_, nullptr,
                             wc.hInstance, nullptr);
@@ -184,13 +186,21 @@ class ListViewWindow {
     self_ = this;
     original_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListViewWindow::Record)));
+    ShowWindow(frame_, SW_SHOW);
     SetForegroundWindow(frame_);
-    Pump(150);
+    Pump(100);
   }
-  ~ListViewWindow() {
-    DestroyWindow(frame_);
-    ImageList_Destroy(images_);
-    self_ = nullptr;
+  // The window is left to the end of the test's process: under Wine without
+  // a window manager, taking an activated window down waits two seconds.
+  ~ListViewWindow() { self_ = nullptr; }
+
+  // Switches the view (LVS_REPORT, LVS_LIST, LVS_ICON, LVS_SMALLICON).
+  void SetView(DWORD view) {
+    const LONG style = GetWindowLongA(list_, GWL_STYLE);
+    SetWindowLongA(list_, GWL_STYLE, (style & ~LVS_TYPEMASK) | view);
+    SendMessageA(list_, LVM_ARRANGE, LVA_DEFAULT, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+    Pump(50);
   }
 
   HWND list() const { return list_; }

@@ -17,9 +17,10 @@ TEST_F(PopupTest, PlacedAtTheCursorInEveryView) {
     const char* name;
     DWORD view;
   } cases[] = {{"report", LVS_REPORT}, {"list", LVS_LIST}, {"icon", LVS_ICON}, {"small icon", LVS_SMALLICON}};
+  Open(LVS_REPORT);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Open(c.view);
+    lv->SetView(c.view);
     HoverAndRequest(1);
     ASSERT_TRUE(PumpUntil([&] { return Up(); })) << "popup shown with the capture";
     const RECT rc = WindowRect(Popup());
@@ -29,7 +30,6 @@ TEST_F(PopupTest, PlacedAtTheCursorInEveryView) {
     EXPECT_EQ(rc.bottom - rc.top, 241);
     MoveTo(5, 5);  // away from both: hidden, capture released
     EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(Popup()) && GetCapture() == nullptr; }));
-    lv.reset();
   }
 }
 
@@ -98,9 +98,9 @@ TEST_F(PopupTest, PaintsCaptionStripAndBitmap) {
     uint16_t bits;
     int w, h;
   } cases[] = {{"24-bit", 24, 300, 225}, {"8-bit palette", 8, 120, 90}, {"32-bit", 32, 64, 48}};
+  Open(LVS_REPORT);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Open(LVS_REPORT);
     SetImage(StillImage(c.w, c.h, c.bits, {640, 480, 24, 0}));
     HoverAndRequest(0);
     ASSERT_TRUE(Up());
@@ -125,7 +125,7 @@ TEST_F(PopupTest, PaintsCaptionStripAndBitmap) {
     ASSERT_GE(right, left) << "no white text in the strip";
     EXPECT_NEAR(left, c.w - 1 - right, 3);
     MoveTo(5, 5);
-    lv.reset();
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Popup()); }));
   }
 }
 
@@ -194,7 +194,7 @@ TEST_F(PopupTest, DragForwardsMovesAndReleaseOutsideTheItemDoesNotSkip) {
   MoveTo(cursor.x + 100, cursor.y + 100);
   MoveTo(cursor.x + 120, cursor.y + 110);
   SendButton(MOUSEEVENTF_LEFTUP);
-  Pump(80);
+  PumpUntil([&] { return !lv->received.empty() && lv->received.back().msg == WM_LBUTTONUP; });
   POINT end = {cursor.x + 120, cursor.y + 110};
   ScreenToClient(lv->list(), &end);
   auto& r = lv->received;
