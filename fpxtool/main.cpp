@@ -12,7 +12,6 @@
 #include "fpxlib.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO_FILENAME_WIDE
 #include "stb_image_write.h"
 
 namespace {
