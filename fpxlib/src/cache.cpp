@@ -30,15 +30,16 @@ FPXStatus TileCache::init(uint32_t levels, const uint32_t* counts) {
 }
 
 // What the limit leaves beside everything else the reader holds, less room
-// for the compressed tile buffer to grow, and at most three quarters of the
-// limit.
+// for the compressed tile buffer to grow; at most three quarters of the
+// limit and at most the cap.
 uint64_t TileCache::budget() const {
   const MemStats& m = mem_stats();
   const uint64_t others = m.used > bytes_ ? m.used - bytes_ : 0;
   const uint64_t headroom = 256 * 1024;
   if (others + headroom >= m.limit) return 0;
   uint64_t b = m.limit - others - headroom;
-  return b < m.limit / 4 * 3 ? b : m.limit / 4 * 3;
+  if (b > m.limit / 4 * 3) b = m.limit / 4 * 3;
+  return b < cap_ ? b : cap_;
 }
 
 void TileCache::unlink(int32_t i) {
@@ -79,6 +80,20 @@ uint8_t* TileCache::find(uint32_t level, uint32_t tile) {
 
 FPXStatus TileCache::insert(uint32_t level, uint32_t tile, size_t bytes, uint8_t** out) {
   if (level >= level_start_.size() || tile >= level_tiles_[level]) return FPX_INVALID_PARAMETER;
+  // At the budget, the oldest tile's buffer is reused when it has the right
+  // size, so a long read keeps a steady set of buffers.
+  if (tail_ >= 0 && bytes_ + bytes > budget() && slots_[tail_].bytes == bytes) {
+    int32_t i = tail_;
+    Slot& s = slots_[i];
+    unlink(i);
+    index_[level_start_[s.level] + s.tile] = -1;
+    bytes_ -= s.bytes;
+    s.level = level;
+    s.tile = tile;
+    pending_ = i;
+    *out = s.px;
+    return FPX_OK;
+  }
   while (tail_ >= 0 && bytes_ + bytes > budget()) evict(tail_);
   int32_t i;
   if (free_.size() > 0) {

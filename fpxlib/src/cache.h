@@ -23,6 +23,8 @@ class TileCache {
   void commit();
   void drop();
   uint64_t decodes() const { return decodes_; }
+  // Keeps the cache at most this large even when the limit allows more.
+  void set_cap(uint64_t bytes) { cap_ = bytes; }
 
  private:
   struct Slot {
@@ -45,6 +47,7 @@ class TileCache {
   int32_t pending_ = -1;
   uint64_t bytes_ = 0;
   uint64_t decodes_ = 0;
+  uint64_t cap_ = UINT64_MAX;
 };
 
 }  // namespace fpx

@@ -275,6 +275,16 @@ FPXStatus open_image(const char* path, const char* storage, uint32_t* width, uin
     for (size_t t = 0; t < lv.tiles.size() && !any_jpeg; t++) any_jpeg = lv.tiles[t].compression == COMP_JPEG;
   }
   if (s == FPX_OK && any_jpeg) s = im->jpeg.prepare();
+  // Row-by-row reads need one row of tiles at a time; a cache of a few rows
+  // (at least 4 MB) serves them and other nearby reads without touching
+  // more fresh memory than that.
+  uint64_t cap = 4u << 20;
+  for (size_t l = 0; s == FPX_OK && l < im->file.levels.size(); l++) {
+    const Level& lv = im->file.levels[l];
+    uint64_t row = uint64_t(lv.tiles_x) * lv.tile_w * lv.tile_h * lv.channels;
+    if (4 * row > cap) cap = 4 * row;
+  }
+  im->cache.set_cap(cap);
   if (s != FPX_OK) {
     delete im;
     mem_release(sizeof(FPXImage));
