@@ -53,7 +53,7 @@ fuzz: native
 bench: build native-rel
 	@bash tools/bench.sh
 
-demo: build
+demo: build native
 	@bash tools/demo.sh
 
 clean:

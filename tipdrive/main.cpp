@@ -105,10 +105,9 @@ int main(int argc, char** argv) {
     TerminateProcess(pi.hProcess, 1);
     return 1;
   }
-  // A resting place for the pointer away from every item, inside the window.
-  long parkX = 20, parkY = 20;
-  for (const Item& it : items) parkY = it.bottom + 20 > parkY ? it.bottom + 20 : parkY;
-  if (parkY > 540) { parkX = 620; parkY = 540; }
+  // A resting place for the pointer away from every item and every popup:
+  // the screen's far corner, outside tipview's window.
+  const long parkX = GetSystemMetrics(SM_CXSCREEN) - 4, parkY = GetSystemMetrics(SM_CYSCREEN) - 4;
 
   std::map<std::string, Outcome> outcomes;
   for (const Item& item : items) {
@@ -139,8 +138,11 @@ int main(int argc, char** argv) {
       o.captionOk = StripMatch(shot, RenderStrip(sample->caption, o.cx)) >= 0.98;
       if (sample->quadrants) o.pictureOk = ShowsQuadrants(shot);
       if (sample->expect == Expect::Animated) {
-        Sleep(700);
-        o.plays = ChangedShare(shot, CaptureScreen(rc)) > 0.05;
+        // Frames must follow each other: look a few times over about a second.
+        for (int i = 0; i < 8 && !o.plays; ++i) {
+          Sleep(150);
+          o.plays = ChangedShare(shot, CaptureScreen(rc)) > 0.05;
+        }
       }
       SetCursorPos(parkX, parkY);
       o.hides = WaitPopup(false, 2000, nullptr);

@@ -9,7 +9,7 @@ demo="$ZO_BUILD/demo"
 rm -rf "$demo/shots"
 mkdir -p "$demo"
 [ -n "${DISPLAY:-}" ] && export ZO_USE_DISPLAY=1
-bash "$top/tools/wine-session.sh" bash "$top/tools/road.sh" "$ZO_BUILD/win64/bin" "$demo" icon "$ZO_NATIVE_BUILD/rel/bin"
+bash "$top/tools/wine-session.sh" bash "$top/tools/road.sh" "$ZO_BUILD/win64/bin" "$demo" icon "$ZO_NATIVE_BUILD/san/bin"
 status=$?
 shots=()
 for bmp in "$demo"/shots/*.bmp; do

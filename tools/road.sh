@@ -4,10 +4,10 @@
 # extension with regsvr32, makes the samples, and lets tipdrive rest the
 # pointer on every file in tipview. Exits non-zero when a file misbehaves,
 # a temporary file is left behind, or a library is missing.
-#   road.sh BINDIR OUTDIR VIEW [NATIVE_BINDIR]
+#   road.sh BINDIR OUTDIR VIEW [NATIVE_BINDIR]   (NATIVE_BINDIR holds imgsample)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-bin=$1 out=$2 view=$3 native_bin=${4:-}
+bin=$1 out=$2 view=$3 native_bin=${4:-${ZO_NATIVE_BUILD:-$top/build-native}/san/bin}
 winpath() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
 
 app="$out/app"
