@@ -1,7 +1,7 @@
 #include "decode.h"
 
 #include "dib_layout.h"
-#include "fit.h"
+#include "fitrule.h"
 #include "fpx_open.h"
 #include "resample.h"
 
@@ -53,7 +53,7 @@ MemHandle LoadFlashPixDib(const char* fileName, const DibLoadRequest* request, D
   }
 
   FitSize fit = {layout.width, layout.height};
-  if (request != nullptr) fit = FitToBox(layout.width, layout.height, request->nMaxWidth, request->nMaxHeight);
+  if (request != nullptr) fit = FitIntoBox(layout.width, layout.height, request->nMaxWidth, request->nMaxHeight);
   if (fit.width == layout.width && fit.height == layout.height) {
     ZoMemUnlock(decoded);
     return decoded;

@@ -7,7 +7,7 @@
 
 #include "dib_layout.h"
 #include "dibrecords.h"
-#include "fit.h"
+#include "fitrule.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ struct FitCase {
   int64_t fw, fh;
 };
 
-TEST(FitToBox, Table) {
+TEST(FitIntoBox, Table) {
   const FitCase cases[] = {
       {640, 480, 300, 300, 300, 225},   {480, 640, 300, 300, 225, 300},  {600, 600, 300, 300, 300, 300},
       {300, 300, 300, 300, 300, 300},   {100, 50, 300, 300, 300, 150},   {3, 2, 300, 300, 300, 200},
@@ -30,7 +30,7 @@ TEST(FitToBox, Table) {
       {1, 1, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
   };
   for (const FitCase& c : cases) {
-    const FitSize f = FitToBox(c.w, c.h, c.mw, c.mh);
+    const FitSize f = FitIntoBox(c.w, c.h, c.mw, c.mh);
     EXPECT_EQ(f.width, c.fw) << c.w << "x" << c.h << " in " << c.mw << "x" << c.mh;
     EXPECT_EQ(f.height, c.fh) << c.w << "x" << c.h << " in " << c.mw << "x" << c.mh;
   }
