@@ -29,7 +29,11 @@ MemHandle WINAPI ZoRWPLoadDib(const char*, const DibLoadRequest* request, DibIma
   if (request) s = FitIntoBox(4, 2, request->nMaxWidth, request->nMaxHeight);
   const int64_t stride = DibRowStride(s.width, 24);
   const MemHandle h = MemAlloc_R(ZO_MEM_FLAGS, uintptr_t(40 + stride * s.height));
-  auto* p = static_cast<unsigned char*>(ZoMemLock(h));
+  auto* p = h ? static_cast<unsigned char*>(ZoMemLock(h)) : nullptr;
+  if (!p) {
+    if (h) ZoMemFree(h);
+    return 0;
+  }
   DibHeader hdr = {40, int32_t(s.width), int32_t(s.height), 1, 24, 0, uint32_t(stride * s.height), 72, 72, 0, 0};
   memcpy(p, &hdr, sizeof hdr);
   for (int64_t y = 0; y < s.height; ++y)
