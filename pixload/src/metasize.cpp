@@ -1,5 +1,7 @@
 #include "metasize.h"
 
+#include "dibrecords.h"
+
 #include <stdlib.h>
 
 namespace pixload {
@@ -41,23 +43,196 @@ bool EmfPictureSize(const uint8_t* d, size_t size, int* width, int* height) {
   return true;
 }
 
+namespace {
+
+// A BITMAPINFO of cbBmi bytes and its cbBits bytes of pixels, as metafile
+// records carry them: the header, palette and rows must all lie within.
+bool DibFits(const uint8_t* bmi, uint64_t cbBmi, uint64_t cbBits) {
+  if (cbBmi < 40 || U32(bmi) < 40 || U32(bmi) > cbBmi) return false;
+  const int64_t w = S32(bmi + 4), h = S32(bmi + 8);
+  const unsigned bits = U16(bmi + 14), compression = U32(bmi + 16);
+  const uint64_t sizeImage = U32(bmi + 20), clrUsed = U32(bmi + 32);
+  if (w <= 0 || h == 0 || w > kMaxSide || h > kMaxSide || h < -kMaxSide) return false;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+  const uint64_t colours = clrUsed ? clrUsed : bits <= 8 ? (1u << bits) : 0;
+  if (colours > 256 || U32(bmi) + 4 * colours + (compression == 3 ? 12 : 0) > cbBmi) return false;
+  const uint64_t rows = uint64_t(DibRowStride(w, bits)) * uint64_t(h < 0 ? -h : h);
+  if (compression == 0 || compression == 3) return rows <= cbBits;
+  return (compression == 1 || compression == 2) && sizeImage <= cbBits;  // RLE
+}
+
+// A record's BITMAPINFO and pixels given by offsets in it (offBmi at o).
+bool RecordDibFits(const uint8_t* r, uint64_t size, size_t o) {
+  if (o + 16 > size) return false;
+  const uint64_t offBmi = U32(r + o), cbBmi = U32(r + o + 4), offBits = U32(r + o + 8), cbBits = U32(r + o + 12);
+  if (cbBmi == 0) return true;  // no source bitmap (a pattern-only blit)
+  if (offBmi + cbBmi > size || offBits + cbBits > size) return false;
+  return DibFits(r + offBmi, cbBmi, cbBits);
+}
+
+// RGNDATA of cb bytes: its header and nCount rectangles within.
+bool RegionFits(const uint8_t* rgn, uint64_t cb) {
+  return cb >= 32 && U32(rgn) == 32 && 32 + uint64_t(U32(rgn + 8)) * 16 <= cb;
+}
+
+}  // namespace
+
 bool EmfRecordsWellFormed(const uint8_t* d, size_t size) {
-  for (size_t at = 0; at + 8 <= size;) {
-    const uint32_t type = U32(d + at), bytes = U32(d + at + 4);
-    if (bytes < 8 || bytes % 4 != 0 || bytes > size - at) return false;
-    if (type == 14) return true;  // EMR_EOF
-    at += bytes;
+  if (size < 88) return false;
+  const uint64_t total = U32(d + 48), handles = U16(d + 56);
+  if (total < 88 || total > size || handles == 0) return false;
+  // An object index of a record: a created object's slot below the header's
+  // handle count (slot 0 is the metafile's own), or a stock object.
+  auto object = [&](uint32_t ih, bool stockAllowed) {
+    if (ih & 0x80000000u) return stockAllowed && (ih & 0x7FFFFFFFu) <= 19;
+    return ih >= 1 && ih < handles;
+  };
+  for (uint64_t at = 0; at + 8 <= total;) {
+    const uint8_t* r = d + at;
+    const uint32_t type = U32(r);
+    const uint64_t n = U32(r + 4);
+    if (n < 8 || n % 4 != 0 || n > total - at) return false;
+    if (at == 0 && type != 1) return false;
+    bool ok = true;
+    switch (type) {
+      case 14:  // EOF
+        return at + n == total;
+      case 2: case 3: case 4: case 5: case 6:  // poly records, 32-bit points
+        ok = n >= 28 && 28 + uint64_t(U32(r + 24)) * 8 <= n;
+        break;
+      case 85: case 86: case 87: case 88: case 89:  // the same, 16-bit points
+        ok = n >= 28 && 28 + uint64_t(U32(r + 24)) * 4 <= n;
+        break;
+      case 7: case 8: case 90: case 91: {  // poly-polylines and -polygons
+        if (n < 32) return false;
+        const uint64_t polys = U32(r + 24), points = U32(r + 28), pt = (type <= 8 ? 8 : 4);
+        if (32 + polys * 4 + points * pt > n) return false;
+        uint64_t sum = 0;
+        for (uint64_t i = 0; i < polys; ++i) sum += U32(r + 32 + 4 * i);
+        ok = sum <= points;
+        break;
+      }
+      case 56: case 92:  // poly-draw: points and their types
+        ok = n >= 28 && 28 + uint64_t(U32(r + 24)) * (type == 56 ? 9 : 5) <= n;
+        break;
+      case 37: case 40:  // select, delete object
+        ok = n >= 12 && object(U32(r + 8), type == 37);
+        break;
+      case 48:  // select palette
+        ok = n >= 12 && object(U32(r + 8), true);
+        break;
+      case 38: ok = n >= 28 && object(U32(r + 8), false); break;   // create pen
+      case 39: ok = n >= 24 && object(U32(r + 8), false); break;   // create brush
+      case 82: ok = n >= 104 && object(U32(r + 8), false); break;  // create font
+      case 95:  // extended pen, with an optional bitmap
+        ok = n >= 52 && object(U32(r + 8), false) && RecordDibFits(r, n, 12);
+        break;
+      case 93: case 94:  // pattern brushes
+        ok = n >= 32 && object(U32(r + 8), false) && U32(r + 20) != 0 && RecordDibFits(r, n, 16);
+        break;
+      case 49:  // create palette
+        ok = n >= 16 && object(U32(r + 8), false) && 16 + uint64_t(U16(r + 14)) * 4 <= n;
+        break;
+      case 50:  // set palette entries
+        ok = n >= 20 && object(U32(r + 8), true) && 20 + uint64_t(U32(r + 16)) * 4 <= n;
+        break;
+      case 51: ok = n >= 16 && object(U32(r + 8), true); break;  // resize palette
+      case 76: case 77: case 114: case 116:  // blits with a source bitmap
+        ok = n >= (type == 76 ? 100u : 108u) && RecordDibFits(r, n, 84);
+        break;
+      case 80: case 81:  // DIB to device, stretched DIB
+        ok = n >= (type == 80 ? 76u : 80u) && RecordDibFits(r, n, 48);
+        break;
+      case 78: case 79: case 96: case 97: case 108:  // mask/parallelogram blits, poly/small text
+        return false;  // rare, and too intricate to check: not played
+      case 83: case 84: {  // text out
+        if (n < 76) return false;
+        const uint64_t chars = U32(r + 44), offString = U32(r + 48), offDx = U32(r + 72);
+        ok = offString + chars * (type == 84 ? 2 : 1) <= n && (offDx == 0 || offDx + chars * 4 <= n);
+        break;
+      }
+      case 70: ok = n >= 12 && 12 + uint64_t(U32(r + 8)) <= n; break;  // comment
+      case 75:  // select clip region
+        ok = n >= 16 && (U32(r + 8) == 0 || (16 + uint64_t(U32(r + 8)) <= n && RegionFits(r + 16, U32(r + 8))));
+        break;
+      case 71: case 72: case 73: case 74: {  // fill, frame, invert, paint region
+        const uint64_t head = type == 71 ? 32 : type == 72 ? 40 : 28;
+        const uint64_t cb = n >= 28 ? U32(r + 24) : 0;
+        ok = n >= head && head + cb <= n && RegionFits(r + head, cb) &&
+             (type == 73 || type == 74 || object(U32(r + 28), true));
+        break;
+      }
+      case 9: case 10: case 11: case 12: case 27: case 54:  // extents, origins, move, line
+        ok = n >= 16;
+        break;
+      case 42: case 43: ok = n >= 24; break;  // ellipse, rectangle
+      case 44: ok = n >= 32; break;           // round rectangle
+      case 35: ok = n >= 32; break;           // set world transform
+      case 36: ok = n >= 36; break;           // modify world transform
+      default: break;
+    }
+    if (!ok) return false;
+    at += n;
   }
   return false;
 }
 
 bool WmfRecordsWellFormed(const uint8_t* d, size_t size) {
   if (size < 18) return false;
+  const unsigned objects = U16(d + 10);
   for (size_t at = 18; at + 6 <= size;) {
-    const uint64_t words = U32(d + at);
+    const uint8_t* r = d + at;
+    const uint64_t words = U32(r);
     if (words < 3 || words * 2 > size - at) return false;
-    if (U16(d + at + 4) == 0) return true;  // META_EOF
-    at += size_t(words) * 2;
+    const uint64_t n = words * 2;  // bytes, parameters from r + 6
+    const uint16_t fn = U16(r + 4);
+    bool ok = true;
+    switch (fn) {
+      case 0:  // EOF
+        return true;
+      case 0x012D: case 0x01F0: case 0x0234:  // select, delete object, select palette
+        ok = n >= 8 && U16(r + 6) < objects;
+        break;
+      case 0x0324: case 0x0325:  // polygon, polyline
+        ok = n >= 8 && 8 + uint64_t(U16(r + 6)) * 4 <= n;
+        break;
+      case 0x0538: {  // poly-polygon
+        if (n < 8) return false;
+        const uint64_t polys = U16(r + 6);
+        if (8 + polys * 2 > n) return false;
+        uint64_t points = 0;
+        for (uint64_t i = 0; i < polys; ++i) points += U16(r + 8 + 2 * i);
+        ok = 8 + polys * 2 + points * 4 <= n;
+        break;
+      }
+      case 0x0521:  // text out: length, string (padded to words), y, x
+        ok = n >= 8 && 8 + ((uint64_t(U16(r + 6)) + 1) & ~1ull) + 4 <= n;
+        break;
+      case 0x0A32: {  // extended text out: y, x, count, options, [rect], string, [dx]
+        if (n < 14) return false;
+        const uint64_t count = U16(r + 10), options = U16(r + 12);
+        const uint64_t head = 14 + ((options & 0x0006) ? 8 : 0);
+        ok = head + count <= n;
+        break;
+      }
+      case 0x0940: case 0x0B41: case 0x0F43: case 0x0D33: case 0x0142: {
+        // Records carrying a DIB after fixed parameters (bitblt, stretchblt,
+        // stretchdib, setdibtodev, DIB pattern brush). A blit without a
+        // source (parameters only) carries none.
+        const uint64_t fixed = fn == 0x0940 ? 22 : fn == 0x0B41 ? 26 : fn == 0x0F43 ? 28 : fn == 0x0D33 ? 24 : 10;
+        if ((fn == 0x0940 || fn == 0x0B41) && words == uint64_t(fn >> 8) + 3) break;
+        ok = n > fixed && DibFits(r + fixed, n - fixed, n - fixed - 40);
+        break;
+      }
+      case 0x0626:  // escape: function, byte count, data
+        ok = n >= 10 && 10 + uint64_t(U16(r + 8)) <= n;
+        break;
+      case 0x0922: case 0x0B23: case 0x06FF:
+        return false;  // device-dependent bitmaps, region creation: not played
+      default: break;
+    }
+    if (!ok) return false;
+    at += size_t(n);
   }
   return false;
 }

@@ -3,6 +3,8 @@
 // broken files give 0; files stay unlocked.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "testutil.h"
 
 using namespace pltest;
@@ -219,6 +221,41 @@ TEST(PixloadLoad, BrokenFilesGiveZero) {
   EXPECT_EQ(LoadDibFromFile("", &box, &info), 0u);
   EXPECT_EQ(LoadDibFromFile(nullptr, &box, &info), 0u);
   EXPECT_EQ(LoadDibFromFile(Sample("quad.ppm").c_str(), &box, &info), 0u);  // nobody reads .ppm
+}
+
+// Random damage, seeded: bytes overwritten anywhere (headers included) and
+// random lengths. Any result is allowed except a crash or a malformed bitmap.
+TEST(PixloadLoad, RandomlyDamagedFilesNeverCrash) {
+  const std::string dir = TempFolder("pixload_damaged");
+  uint32_t seed = 2024;
+  auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+  std::vector<std::string> names;
+  for (const Case& c : kCases) names.push_back(c.file);
+  names.push_back("anim.gif");
+  for (const std::string& name : names) {
+    const std::vector<uint8_t> good = FileBytes(Sample(name));
+    const std::string path = dir + "\\damaged" + name.substr(name.find('.'));
+    for (int round = 0; round < 40; ++round) {
+      std::vector<uint8_t> bytes = good;
+      const int hits = 1 + int(next() % 8);
+      for (int i = 0; i < hits; ++i) {
+        // Early bytes (headers) are hit as often as the rest.
+        const size_t at = (i % 2 ? next() % bytes.size() : next() % std::min<size_t>(bytes.size(), 128));
+        bytes[at] = uint8_t(next());
+      }
+      if (round % 4 == 3) bytes.resize(next() % bytes.size());
+      ASSERT_TRUE(WriteBytes(path, bytes));
+      const DibLoadRequest box = Box(300, 300);
+      DibImageInfo info = {};
+      const MemHandle h = LoadDibFromFile(path.c_str(), &box, &info);
+      if (h) {
+        ExpectWellFormed(Read(h), (name + " round " + std::to_string(round)).c_str());
+        ZoMemFree(h);
+      }
+    }
+    DeleteFileA(path.c_str());
+  }
+  RemoveDirectoryA(dir.c_str());
 }
 
 // Loads share the file with any other opener and leave it closed.

@@ -178,6 +178,8 @@ std::vector<uint8_t> EmfHeader(int32_t frameW, int32_t frameH, int32_t boundsW, 
   Put32(v, 32, frameW);
   Put32(v, 36, frameH);
   Put32(v, 40, 0x464D4520);
+  Put32(v, 48, 108);  // bytes in all
+  Put16(v, 56, 1);    // handle table: slot 0 only
   Put32(v, 72, 1000);  // device 1000 x 800 pixels on 250 x 200 mm: 4 a millimetre
   Put32(v, 76, 800);
   Put32(v, 80, 250);
@@ -205,6 +207,70 @@ TEST(PixloadMetafiles, EmfSizeFromFrameOrBounds) {
   EXPECT_FALSE(EmfRecordsWellFormed(emf.data(), emf.size() - 4));  // EOF record cut
   Put32(emf, 4, 90);  // header size not a whole number of words
   EXPECT_FALSE(EmfRecordsWellFormed(emf.data(), emf.size()));
+}
+
+// Records whose numbers would make GDI read outside them are refused.
+TEST(PixloadMetafiles, RecordsReachingOutsideAreRefused) {
+  // An EMF: header (2 handles), one record under test, EOF.
+  auto emf = [](std::vector<uint32_t> record) {
+    std::vector<uint8_t> v = EmfHeader(3000, 2000, 7, 7);
+    v.resize(88);
+    for (uint32_t x : record) v.insert(v.end(), {uint8_t(x), uint8_t(x >> 8), uint8_t(x >> 16), uint8_t(x >> 24)});
+    const uint32_t eof[5] = {14, 20, 0, 16, 20};
+    v.insert(v.end(), reinterpret_cast<const uint8_t*>(eof), reinterpret_cast<const uint8_t*>(eof) + 20);
+    Put32(v, 48, int32_t(v.size()));
+    Put16(v, 56, 2);
+    return v;
+  };
+  const struct {
+    const char* what;
+    std::vector<uint32_t> record;
+    bool ok;
+  } emfCases[] = {
+      {"select created object 1", {37, 12, 1}, true},
+      {"select stock object", {37, 12, 0x80000005}, true},
+      {"select object beyond the handle table", {37, 12, 2}, false},
+      {"select a stock number that is none", {37, 12, 0x90000000}, false},
+      {"delete a stock object", {40, 12, 0x80000005}, false},
+      {"polyline of 1 point", {4, 36, 0, 0, 0, 0, 1, 5, 5}, true},
+      {"polyline claiming 2 points", {4, 36, 0, 0, 0, 0, 2, 5, 5}, false},
+      {"rectangle too short", {43, 12, 0}, false},
+  };
+  for (const auto& c : emfCases) {
+    const std::vector<uint8_t> v = emf(c.record);
+    EXPECT_EQ(EmfRecordsWellFormed(v.data(), v.size()), c.ok) << c.what;
+  }
+  std::vector<uint8_t> v = emf({37, 12, 1});
+  Put32(v, 48, int32_t(v.size() + 4));  // header's total beyond the data
+  EXPECT_FALSE(EmfRecordsWellFormed(v.data(), v.size()));
+
+  // A WMF with 1 object: header, one record, EOF.
+  auto wmf = [](std::vector<uint16_t> record) {
+    std::vector<uint8_t> v(18, 0);
+    Put16(v, 0, 1);
+    Put16(v, 2, 9);
+    Put16(v, 10, 1);
+    for (uint16_t x : record) v.insert(v.end(), {uint8_t(x), uint8_t(x >> 8)});
+    v.insert(v.end(), {3, 0, 0, 0, 0, 0});
+    return v;
+  };
+  const struct {
+    const char* what;
+    std::vector<uint16_t> record;
+    bool ok;
+  } wmfCases[] = {
+      {"select object 0", {4, 0, 0x012D, 0}, true},
+      {"select object 1 of 1", {4, 0, 0x012D, 1}, false},
+      {"polygon of 1 point", {6, 0, 0x0324, 1, 5, 5}, true},
+      {"polygon claiming 3 points", {6, 0, 0x0324, 3, 5, 5}, false},
+      {"poly-polygon counting more points than it holds", {7, 0, 0x0538, 1, 2, 5, 5}, false},
+      {"escape with its data", {6, 0, 0x0626, 15, 2, 0}, true},
+      {"escape claiming more data", {6, 0, 0x0626, 15, 4, 0}, false},
+  };
+  for (const auto& c : wmfCases) {
+    const std::vector<uint8_t> w = wmf(c.record);
+    EXPECT_EQ(WmfRecordsWellFormed(w.data(), w.size()), c.ok) << c.what;
+  }
 }
 
 std::vector<uint8_t> Wmf(bool placeable, int16_t extX, int16_t extY) {
