@@ -3,7 +3,7 @@
 # BUILD and NATIVE name the build folders (defaults: build, build-native).
 BUILD  ?= build
 NATIVE ?= build-native
-FUZZ_SECONDS ?= 60
+FUZZ_SECONDS ?= 110
 JOBS ?= 2
 export ZO_BUILD := $(abspath $(BUILD))
 export ZO_NATIVE_BUILD := $(abspath $(NATIVE))

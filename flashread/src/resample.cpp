@@ -7,9 +7,6 @@
 
 namespace {
 
-// Row stride as ((w * bits + 31) >> 3) with the two low bits cleared.
-int64_t Stride(int64_t width, int64_t bits) { return ((width * bits + 31) >> 3) & ~int64_t(3); }
-
 // Copies one target row of whole-byte pixels: `Bytes` bytes per pixel,
 // `offsets` holding each target column's byte offset in the source row.
 template <int Bytes>
@@ -78,7 +75,7 @@ MemHandle ResampleDib(const void* source, int32_t targetWidth, int32_t targetHei
   const auto* src = static_cast<const uint8_t*>(source);
   const int64_t bits = sh.biBitCount;
   const int64_t headerBytes = DIB_HEADER_SIZE + 4 * int64_t(sh.biClrUsed);
-  const int64_t srcStride = Stride(sh.biWidth, bits);
+  const int64_t srcStride = DibRowStride(sh.biWidth, bits);
 
   if (targetWidth == sh.biWidth && targetHeight == sh.biHeight) {
     const int64_t size = headerBytes + srcStride * sh.biHeight;
@@ -86,7 +83,7 @@ MemHandle ResampleDib(const void* source, int32_t targetWidth, int32_t targetHei
     return CopySameSize(src, size);
   }
 
-  const int64_t dstStride = Stride(targetWidth, bits);
+  const int64_t dstStride = DibRowStride(targetWidth, bits);
   const int64_t rowBytes = (int64_t(targetWidth) * bits + 7) >> 3;
   const int64_t pad = dstStride - rowBytes;
   const int64_t imageBytes = dstStride * targetHeight;
