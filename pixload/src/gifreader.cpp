@@ -11,6 +11,9 @@ namespace pixload {
 
 namespace {
 
+// The canvas is held at 4 bytes a pixel while frames are composed.
+constexpr uint64_t kMaxGifScreenPixels = 16ull * 1024 * 1024;
+
 // An integer metadata item, of whatever integer or boolean type WIC gives.
 bool QueryInt(IWICMetadataQueryReader* reader, const wchar_t* name, int& value) {
   if (!reader) return false;
@@ -113,7 +116,7 @@ bool ReadGif(const std::vector<uint8_t>& bytes, int maxFrames, GifFile& file,
   file.height = bytes[8] | (bytes[9] << 8);
   file.frameCount = int(count > 0xFFFF ? 0xFFFF : count);
   file.loopCount = LoopCount(decoder.get());
-  if (file.width == 0 || file.height == 0 || uint64_t(file.width) * file.height > uint64_t(kMaxDecodedPixels))
+  if (file.width == 0 || file.height == 0 || uint64_t(file.width) * file.height > kMaxGifScreenPixels)
     return false;
   GifCanvas canvas(file.width, file.height);
   const int frames = maxFrames < file.frameCount ? maxFrames : file.frameCount;

@@ -70,7 +70,12 @@ bool Decode(const std::vector<uint8_t>& bytes, Box box, Pixels& out, int& width,
   out.width = int(cinfo.output_width);
   out.height = int(cinfo.output_height);
   out.channels = grey ? 1 : cmyk ? 4 : 3;
-  out.data.assign(out.stride() * size_t(out.height), 0);
+  try {
+    out.data.assign(out.stride() * size_t(out.height), 0);
+  } catch (...) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
   jpeg_start_decompress(&cinfo);
   while (cinfo.output_scanline < cinfo.output_height) {
     rowp[0] = out.row(int(cinfo.output_scanline));
