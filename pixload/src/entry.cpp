@@ -13,7 +13,8 @@ using namespace pixload;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
-  // At FreeLibrary (not at process exit) the playback's memory is returned.
+  // At FreeLibrary (not at process exit) the playback ends: its timer would
+  // otherwise call into the unloaded module.
   if (reason == DLL_PROCESS_DETACH && !reserved) ReleasePlayback();
   return TRUE;
 }

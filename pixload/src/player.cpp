@@ -148,8 +148,9 @@ void StopPlayback() {
 }
 
 void ReleasePlayback() {
-  delete g_playback;
-  g_playback = nullptr;
+  // KillTimer only succeeds on the playing thread; elsewhere the attempt is
+  // harmless.
+  StopPlayback();
 }
 
 }  // namespace pixload

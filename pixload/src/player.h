@@ -8,7 +8,7 @@ namespace pixload {
 
 uint32_t StartPlayback(HWND hwnd, const char* path, const PlaybackRequest* request);
 void StopPlayback();
-// At process detach: frees what a playback holds without touching timers.
+// When the module is unloaded: ends the playback, timer included.
 void ReleasePlayback();
 
 }  // namespace pixload
