@@ -15,10 +15,15 @@ shots=()
 for bmp in "$demo"/shots/*.bmp; do
   [ -e "$bmp" ] || continue
   name=$(basename "$bmp" .bmp)
-  convert "$bmp" "$demo/$name.png" && shots+=("$demo/$name.png")
+  convert "$bmp" "$demo/$name.png" || continue
+  # Tiles of one size (the largest popup) so the contact sheet's rows line up.
+  convert "$demo/$name.png" -background '#dddddd' -gravity north -extent 300x316 "$demo/tile-$name.png"
+  shots+=(-label "$name" "$demo/tile-$name.png")
 done
 if [ ${#shots[@]} -gt 0 ]; then
-  montage -label '%t' -geometry '+8+8' -tile 6x -background '#dddddd' "${shots[@]}" "$demo/tips.png"
-  echo "demo: ${#shots[@]} tips; contact sheet $demo/tips.png"
+  montage -font DejaVu-Sans -pointsize 13 "${shots[@]}" -geometry '+8+8' -tile 6x -background '#dddddd' \
+          "$demo/tips.png"
+  rm -f "$demo"/tile-*.png
+  echo "demo: $(( ${#shots[@]} / 3 )) tips; contact sheet $demo/tips.png"
 fi
 exit $status

@@ -13,7 +13,7 @@ deps="$top/build/deps"
 PACKAGES=(wine wine64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
           binutils-mingw-w64-i686 xvfb cmake make nasm dpkg-dev
           libjpeg62-turbo-dev libstb-dev googletest clang libclang-rt-14-dev
-          x11-apps imagemagick xdotool)
+          imagemagick fonts-dejavu-core)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
