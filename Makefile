@@ -43,7 +43,7 @@ test-native: native
 
 test-windows: build
 	@cd $(BUILD) && ctest --output-on-failure
-	@bash tools/wine-session.sh ctest --test-dir $(BUILD)/win64 --output-on-failure
+	@bash tools/wine-session.sh ctest --test-dir $(BUILD)/win64 --output-on-failure --timeout 120
 
 test: test-native test-windows
 

@@ -64,9 +64,6 @@ fi
 
 # The private Wine prefix (64-bit Wine: see README, "Testing under Wine").
 . "$top/tools/wine-env.sh"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
-  DISPLAY= "$WINE" wineboot -i >/dev/null 2>&1 || true
-  "$WINESERVER" -w || true
-fi
+zo_init_prefix
+"$WINESERVER" -w || true
 echo "setup: ready"

@@ -27,9 +27,7 @@ if [ "${ZO_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
   [ -n "${DISPLAY:-}" ] || { echo "wine-session: no Xvfb display could be started" >&2; exit 1; }
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"; "$WINE" wineboot -i >/dev/null 2>&1 || true
-fi
+zo_init_prefix
 "$WINESERVER" -p >/dev/null 2>&1 &
 pids+=($!)
 "$WINE" cmd /c exit >/dev/null 2>&1 || true

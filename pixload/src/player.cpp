@@ -31,6 +31,7 @@ struct Playback {
   HWND hwnd = nullptr;
   UINT_PTR timer = 0;
   int x = 0, y = 0;
+  int boxW = 0, boxH = 0;  // the visible box the frames are fitted into
   BITMAPINFOHEADER header = {};
   std::vector<Frame> frames;
   size_t current = 0;
@@ -43,6 +44,13 @@ void Draw(const Playback& p) {
   HDC dc = GetDC(p.hwnd);
   if (!dc) return;
   const Frame& f = p.frames[p.current];
+  // The part of the box the fitted frame leaves uncovered is painted black,
+  // so it never shows what was on the screen before.
+  const RECT right = {p.x + p.header.biWidth, p.y, p.x + p.boxW, p.y + p.boxH};
+  const RECT below = {p.x, p.y + p.header.biHeight, p.x + p.header.biWidth, p.y + p.boxH};
+  const HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  if (right.left < right.right) FillRect(dc, &right, black);
+  if (below.top < below.bottom) FillRect(dc, &below, black);
   SetDIBitsToDevice(dc, p.x, p.y, DWORD(p.header.biWidth), DWORD(p.header.biHeight), 0, 0, 0,
                     UINT(p.header.biHeight), f.rows.data(), reinterpret_cast<const BITMAPINFO*>(&p.header),
                     DIB_RGB_COLORS);
@@ -90,6 +98,8 @@ uint32_t StartPlayback(HWND hwnd, const char* path, const PlaybackRequest* reque
   // The box below the caption strip that the origin leaves.
   const int boxW = request->cxMax;
   const int boxH = request->cyMax > request->yOrigin ? request->cyMax - request->yOrigin : request->cyMax;
+  p->boxW = boxW;
+  p->boxH = boxH;
   GifFile file;
   bool ok;
   {
