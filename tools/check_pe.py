@@ -100,8 +100,8 @@ def main():
             errors.append("exports %s, expected %s" % (sorted(got.items()), sorted(want.items())))
     imports = pe.imports()
     ordinal_dlls = set()
-    for spec in a.ordinal_imports:
-        dll, ords = spec.split(":")
+    for entry in a.ordinal_imports:
+        dll, ords = entry.split(":")
         dll = dll.lower()
         ordinal_dlls.add(dll)
         want = sorted(int(x) for x in ords.split(","))

@@ -53,7 +53,7 @@ if [ $jpeg_ok = 0 ]; then
     out="$deps/libjpeg-turbo-$arch"
     [ -f "$out/lib/libjpeg.a" ] && continue
     cmake -S "$dir" -B "$deps/libjpeg-turbo-build-$arch" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" \
-          -DCMAKE_INSTALL_PREFIX="$out" -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF \
+          -DCMAKE_INSTALL_PREFIX="$out" -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF -DREQUIRE_SIMD=ON \
           -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR= >/dev/null
     cmake --build "$deps/libjpeg-turbo-build-$arch" -j2 --target jpeg-static >/dev/null
     mkdir -p "$out/lib" "$out/include"

@@ -69,19 +69,19 @@ size_t Built::entry(const std::string& name) const {
   return 0;
 }
 
-Built build_fpx(const FpxSpec& spec) {
+Built build_fpx(const FpxSpec& recipe) {
   std::vector<Node> nodes;
   nodes.push_back({"Root Entry", 5, {}, {}, "root"});
   nodes.push_back({"Data Object Store 000001", 1, {}, {}, "store"});
   nodes[0].kids.push_back(1);
 
   std::vector<Prop> props;
-  const uint32_t nlev = uint32_t(spec.levels.size());
+  const uint32_t nlev = uint32_t(recipe.levels.size());
   props.push_back({0x01000000, false, nlev, {}});
-  props.push_back({0x01000002, false, nlev ? spec.levels.back().width : 0, {}});
-  props.push_back({0x01000003, false, nlev ? spec.levels.back().height : 0, {}});
+  props.push_back({0x01000002, false, nlev ? recipe.levels.back().width : 0, {}});
+  props.push_back({0x01000003, false, nlev ? recipe.levels.back().height : 0, {}});
   for (uint32_t r = 0; r < nlev; r++) {
-    const LevelSpec& L = spec.levels[r];
+    const LevelSpec& L = recipe.levels[r];
     uint32_t base = 0x02000000u | (r << 16);
     std::vector<uint8_t> colour;
     app32(colour, 1);
@@ -92,13 +92,13 @@ Built build_fpx(const FpxSpec& spec) {
     props.push_back({base + 2, true, 0, colour});
     props.push_back({base + 3, false, 17, {}});
   }
-  for (size_t t = 0; t < spec.jpeg_tables.size(); t++)
-    props.push_back({0x03000001u | (uint32_t(t + 1) << 16), true, 0, spec.jpeg_tables[t]});
+  for (size_t t = 0; t < recipe.jpeg_tables.size(); t++)
+    props.push_back({0x03000001u | (uint32_t(t + 1) << 16), true, 0, recipe.jpeg_tables[t]});
   nodes.push_back({"\005Image Contents", 2, {}, property_set(props), "contents"});
   nodes[1].kids.push_back(2);
 
   for (uint32_t r = 0; r < nlev; r++) {
-    const LevelSpec& L = spec.levels[r];
+    const LevelSpec& L = recipe.levels[r];
     char name[32];
     snprintf(name, sizeof name, "Resolution %04u", r);
     int res = int(nodes.size());

@@ -41,7 +41,7 @@ struct Built {
   size_t entry(const std::string& name) const;
 };
 
-Built build_fpx(const FpxSpec& spec);
+Built build_fpx(const FpxSpec& recipe);
 
 // A one-level grey or RGB image of w x h with uncompressed tiles whose pixel
 // (x, y), channel c is (x * 7 + y * 13 + c * 50) & 255.

@@ -160,9 +160,9 @@ const Case kCases[] = {
 TEST(Malformed, EachFaultGivesItsError) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
-    FpxSpec spec = simple_spec(100, 70, 3);
-    if (c.spec_fault) c.spec_fault(spec);
-    Built b = build_fpx(spec);
+    FpxSpec recipe = simple_spec(100, 70, 3);
+    if (c.spec_fault) c.spec_fault(recipe);
+    Built b = build_fpx(recipe);
     if (c.byte_fault) c.byte_fault(b);
     FPXStatus rs;
     EXPECT_EQ(open_and_read(b.bytes, "case.fpx", &rs), c.open_status);
