@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "dibtest.h"
 #include "fpxlib.h"
 #include "plugin.h"
 
@@ -100,12 +101,6 @@ std::vector<uint8_t> TakeBlock(MemHandle h) {
   return bytes;
 }
 
-DibHeader Header(const std::vector<uint8_t>& dib) {
-  DibHeader h;
-  memcpy(&h, dib.data(), sizeof h);
-  return h;
-}
-
 class Load : public testing::Test {
  protected:
   void SetUp() override {
@@ -141,7 +136,7 @@ TEST_F(Load, GreyImageIsBottomUpWithRampPalette) {
   ASSERT_NE(h, 0u);
   const std::vector<uint8_t> dib = TakeBlock(h);
   ASSERT_EQ(dib.size(), 40u + 1024 + 8);
-  const DibHeader hd = Header(dib);
+  const DibHeader hd = HeaderOf(dib);
   EXPECT_EQ(hd.biSize, 40u);
   EXPECT_EQ(hd.biWidth, 3);
   EXPECT_EQ(hd.biHeight, 2);
@@ -173,9 +168,9 @@ TEST_F(Load, ColourImageRunsBlueGreenRed) {
   ASSERT_NE(h, 0u);
   const std::vector<uint8_t> dib = TakeBlock(h);
   ASSERT_EQ(dib.size(), 56u);
-  EXPECT_EQ(Header(dib).biBitCount, 24);
-  EXPECT_EQ(Header(dib).biClrUsed, 0u);
-  EXPECT_EQ(Header(dib).biSizeImage, 16u);
+  EXPECT_EQ(HeaderOf(dib).biBitCount, 24);
+  EXPECT_EQ(HeaderOf(dib).biClrUsed, 0u);
+  EXPECT_EQ(HeaderOf(dib).biSizeImage, 16u);
   uint32_t w, ht;
   std::vector<uint8_t> ref;
   ASSERT_TRUE(ReadPnm(Fixture("rgb_5x1_none.ppm"), &w, &ht, &ref));
@@ -218,7 +213,7 @@ TEST_F(Load, FitsIntoTheBox) {
     EXPECT_EQ(info.dwHeight, ref.h);
     EXPECT_EQ(info.wBitCount, 8 * ref.n);
     EXPECT_EQ(info.wFrameCount, 0);
-    const DibHeader hd = Header(dib);
+    const DibHeader hd = HeaderOf(dib);
     ASSERT_EQ(hd.biWidth, c.fw);
     ASSERT_EQ(hd.biHeight, c.fh);
     if (uint32_t(c.fw) == ref.w && uint32_t(c.fh) == ref.h) {
@@ -240,7 +235,7 @@ TEST_F(Load, FitsIntoTheBox) {
   const DibLoadRequest box = Box(300, 300);
   const MemHandle h = Call(Fixture("rgb_10x3_none.fpx"), &box, nullptr);
   ASSERT_NE(h, 0u);
-  EXPECT_EQ(Header(TakeBlock(h)).biWidth, 300);
+  EXPECT_EQ(HeaderOf(TakeBlock(h)).biWidth, 300);
 }
 
 // A fitted side of 0, or a fitted bitmap beyond 2 GB: 0, everything freed,
