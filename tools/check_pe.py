@@ -2,7 +2,7 @@
 """Checks a PE file's export and import tables.
 
   check_pe.py FILE [--exports "1:Name 2:Other"] [--ordinal-imports "dll:2,8,9"]...
-                   [--only-system-imports] [--triplet T]
+                   [--only-system-imports]
 
 --exports: the file exports exactly these names at these ordinals.
 --ordinal-imports: from that DLL it imports exactly these ordinals, by ordinal only.
@@ -89,7 +89,6 @@ def main():
     ap.add_argument("--exports")
     ap.add_argument("--ordinal-imports", action="append", default=[])
     ap.add_argument("--only-system-imports", action="store_true")
-    ap.add_argument("--triplet", default="")
     a = ap.parse_args()
     pe = Pe(open(a.file, "rb").read())
     errors = []
