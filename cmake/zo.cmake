@@ -85,12 +85,13 @@ endfunction()
 # zo_check_pe(target EXPORTS "1:Name ..." [ORDINAL_IMPORTS "x.dll:2,8" ...]):
 # a test that the built file exports exactly these names at these ordinals,
 # imports from our own DLLs by ordinal only, and otherwise only system DLLs.
+# The checker is named by path so that it runs on the host, not under Wine.
 function(zo_check_pe target)
   cmake_parse_arguments(P "" "EXPORTS" "ORDINAL_IMPORTS" ${ARGN})
   set(imports "")
   foreach(i ${P_ORDINAL_IMPORTS})
     list(APPEND imports --ordinal-imports ${i})
   endforeach()
-  add_test(NAME ${target}_pe COMMAND Python3::Interpreter ${ZO_TOP}/tools/check_pe.py $<TARGET_FILE:${target}>
+  add_test(NAME ${target}_pe COMMAND ${Python3_EXECUTABLE} ${ZO_TOP}/tools/check_pe.py $<TARGET_FILE:${target}>
            --only-system-imports --exports "${P_EXPORTS}" ${imports})
 endfunction()
